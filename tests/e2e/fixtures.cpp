@@ -1,0 +1,99 @@
+#include "fixtures.hpp"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+const Tool& Tool::Get() {
+    static const Tool tool = [] {
+        Tool t;
+        const char* binary = std::getenv("CPMARK_BINARY");
+        if (binary == nullptr || *binary == '\0') throw std::runtime_error("CPMARK_BINARY is not set");
+        t.binary = std::filesystem::absolute(binary).string();
+        std::istringstream launcher(std::getenv("CPMARK_LAUNCHER") ? std::getenv("CPMARK_LAUNCHER") : "");
+        for (std::string word; launcher >> word;) t.launcher.push_back(word);
+        return t;
+    }();
+    return tool;
+}
+
+std::string Tool::ModuleName() const {
+    return std::filesystem::path(binary).filename().string();
+}
+
+ProcessResult Tool::Run(const std::vector<std::string>& args, const ProcessOptions& options) const {
+    std::vector<std::string> argv = launcher;
+    argv.push_back(binary);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv, options);
+}
+
+ProcessResult Tool::RunUnprivileged(const std::vector<std::string>& args, const ProcessOptions& options) const {
+    if (geteuid() != 0) return Run(args, options);
+    std::vector<std::string> argv = {"setpriv", "--inh-caps=-all",
+                                     "--bounding-set=-dac_override,-dac_read_search", "--"};
+    argv.insert(argv.end(), launcher.begin(), launcher.end());
+    argv.push_back(binary);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv, options);
+}
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/cpmark-test-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0;
+}
+
+std::string Stamped(std::string bytes) {
+    if (bytes.size() < 30) bytes.resize(30, '\0');
+    bytes[29] = '\xC9';
+    return bytes;
+}
+
+std::string SampleTable() {
+    std::string header(32, '\0');
+    header[0] = '\x03';                  // dBase III, no memo
+    header[1] = 126, header[2] = 12, header[3] = 11;  // last update 2026-12-11
+    header[4] = 2;                       // records
+    header[8] = 65;                      // header size: 32 + 32 + 1
+    header[10] = 21;                     // record size: deletion flag + field
+    std::string field(32, '\0');
+    field.replace(0, 4, "NAME");
+    field[11] = 'C';
+    field[16] = 20;
+    std::string records;
+    records.append(" \xCC\xEE\xF1\xEA\xE2\xE0").append(14, ' ');  // "Moscow" in code page 1251
+    records.append(" Kazan").append(15, ' ');
+    return header + field + "\r" + records + "\x1A";
+}
