@@ -12,11 +12,22 @@
 const Tool& Tool::Get() {
     static const Tool tool = [] {
         Tool t;
-        const char* binary = std::getenv("CPMARK_BINARY");
-        if (binary == nullptr || *binary == '\0') throw std::runtime_error("CPMARK_BINARY is not set");
-        t.binary = std::filesystem::absolute(binary).string();
-        std::istringstream launcher(std::getenv("CPMARK_LAUNCHER") ? std::getenv("CPMARK_LAUNCHER") : "");
-        for (std::string word; launcher >> word;) t.launcher.push_back(word);
+        if (const char* config = std::getenv("CPMARK_E2E_CONFIG"); config != nullptr && *config != '\0') {
+            std::istringstream lines(ReadFile(config));
+            for (std::string line; std::getline(lines, line);) {
+                const std::size_t eq = line.find('=');
+                const std::string key = line.substr(0, eq);
+                const std::string value = eq == std::string::npos ? "" : line.substr(eq + 1);
+                if (key == "binary") t.binary = value;
+                if (key == "launcher") t.launcher.push_back(value);
+                if (key == "helper") t.helper = value;
+            }
+        } else if (const char* binary = std::getenv("CPMARK_BINARY"); binary != nullptr) {
+            t.binary = binary;
+        }
+        if (t.binary.empty()) throw std::runtime_error("set CPMARK_E2E_CONFIG or CPMARK_BINARY");
+        t.binary = std::filesystem::absolute(t.binary).string();
+        if (!Exists(t.binary)) throw std::runtime_error("the program under test is missing: " + t.binary);
         return t;
     }();
     return tool;
@@ -40,7 +51,30 @@ ProcessResult Tool::RunUnprivileged(const std::vector<std::string>& args, const 
     argv.insert(argv.end(), launcher.begin(), launcher.end());
     argv.push_back(binary);
     argv.insert(argv.end(), args.begin(), args.end());
+    // Wine's server opens the files, so it must run without the right too:
+    // stop the running one, and let this run start its own.
+    auto stopServer = [&] {
+        if (UnderWine()) RunProcess({launcher[0], launcher[1], "--stop"});
+    };
+    stopServer();
+    ProcessResult result = RunProcess(argv, options);
+    stopServer();
+    return result;
+}
+
+ProcessResult Tool::RunHelper(const std::vector<std::string>& args, const ProcessOptions& options) const {
+    std::vector<std::string> argv = launcher;
+    argv.push_back(helper);
+    argv.insert(argv.end(), args.begin(), args.end());
     return RunProcess(argv, options);
+}
+
+std::string WindowsPath(const std::string& path) {
+    std::string name = "Z:" + std::filesystem::absolute(path).string();
+    for (char& c : name) {
+        if (c == '/') c = '\\';
+    }
+    return name;
 }
 
 TempDir::TempDir() {

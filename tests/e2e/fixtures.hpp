@@ -6,11 +6,14 @@
 
 #include "process.hpp"
 
-// The program under test: CPMARK_BINARY, started through CPMARK_LAUNCHER
-// (blank-separated, e.g. "wine") when that is set.
+// The program under test, as the file named by CPMARK_E2E_CONFIG describes
+// it, one key=value a line: binary= the program; launcher= each word of the
+// command that starts it (none: run directly); helper= the Windows test
+// helper. Without that file, CPMARK_BINARY names the program.
 struct Tool {
     std::string binary;
     std::vector<std::string> launcher;
+    std::string helper;
 
     static const Tool& Get();
     bool UnderWine() const { return !launcher.empty(); }
@@ -20,7 +23,12 @@ struct Tool {
     ProcessResult Run(const std::vector<std::string>& args, const ProcessOptions& options = {}) const;
     // The same, without the right to override file permissions even as root.
     ProcessResult RunUnprivileged(const std::vector<std::string>& args, const ProcessOptions& options = {}) const;
+    // Runs the Windows helper with `args` (see tests/wine/win_helper.cpp).
+    ProcessResult RunHelper(const std::vector<std::string>& args, const ProcessOptions& options = {}) const;
 };
+
+// The Windows name of a file, through Wine's drive Z: for the root.
+std::string WindowsPath(const std::string& path);
 
 // A directory removed with everything in it at the end of the test.
 class TempDir {

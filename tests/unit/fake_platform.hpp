@@ -54,8 +54,9 @@ struct FakePlatform final : Platform {
 
     IoResult WriteByte(FileHandle file, std::uint8_t byte) override {
         if (Fails("WriteByte(" + HandleNote(file) + std::to_string(byte) + ")")) return failCode;
-        if (table.size() <= position_) table.resize(position_ + 1, '\0');
-        table[position_++] = static_cast<char>(byte);
+        const auto at = static_cast<std::size_t>(position_++);
+        if (table.size() <= at) table.resize(at + 1, '\0');
+        table[at] = static_cast<char>(byte);
         return 0;
     }
 
