@@ -107,9 +107,10 @@ TEST(NameOnTheCommandLine, IsUsedAsGiven) {
         {{"my table.dbf"}, "my table.dbf"},
         {{"my", "table.dbf"}, "my"},
         {{"--help"}, "--help"},                     // no options: a name like any other
-        {{" t.dbf "}, " t.dbf "},
+        // Windows drops trailing blanks from a file name; POSIX keeps them.
+        {{" t.dbf "}, Tool::Get().UnderWine() ? " t.dbf" : " t.dbf "},
     };
-    const std::string names[] = {"t.dbf", "other.dbf", "my table.dbf", "my", "--help", " t.dbf "};
+    const std::string names[] = {"t.dbf", "other.dbf", "my table.dbf", "my", "--help", " t.dbf ", " t.dbf"};
     for (const Case& c : cases) {
         TempDir dir;
         for (const std::string& name : names) WriteFile(dir / name, Table40);
@@ -143,7 +144,7 @@ TEST(NameOnStandardInput, OneLineIsRead) {
         {"t.d\rbf\n", "t.dbf", 0},                        // a lone CR is dropped
         {std::string("t.dbf\0other\n", 12), "t.dbf", 0},  // cut at the zero byte
         {"my table.dbf\n", "my table.dbf", 0},
-        {" t.dbf \n", " t.dbf ", 0},                      // blanks are kept
+        {" t.dbf \n", Tool::Get().UnderWine() ? " t.dbf" : " t.dbf ", 0},  // blanks are kept
         {"   \n", "", 2},                                 // a name of blanks, which is missing
         {std::string("\0t.dbf\n", 7), "", 2},
         {"\x1A" "t.dbf\n", "", 1},                        // Ctrl-Z first: the input ends
@@ -151,7 +152,7 @@ TEST(NameOnStandardInput, OneLineIsRead) {
         {"\r\n", "", 1},
         {"", "", 1},
     };
-    const std::string names[] = {"t.dbf", "other.dbf", "my table.dbf", " t.dbf "};
+    const std::string names[] = {"t.dbf", "other.dbf", "my table.dbf", " t.dbf ", " t.dbf"};
     for (const Case& c : cases) {
         TempDir dir;
         for (const std::string& name : names) WriteFile(dir / name, Table40);

@@ -99,7 +99,17 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     // the child first finds the pipe empty.
     const int holdBackMs = options.stdinNonBlockingLater ? 300 : 0;
 
+    // Once the child has ended, what it wrote is read for a short while more:
+    // a process it left behind (as Wine's services are) may hold the pipes.
+    int status = 0;
+    bool ended = false;
+    long endedAtMs = 0;
     while (out.read >= 0 || err.read >= 0) {
+        if (!ended && waitpid(pid, &status, WNOHANG) == pid) {
+            ended = true;
+            endedAtMs = elapsedMs();
+        }
+        if (ended && elapsedMs() - endedAtMs > 300) break;
         if (elapsedMs() > options.timeoutMs) {
             kill(pid, SIGKILL);
             result.timedOut = true;
@@ -139,8 +149,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     CloseFd(out.read);
     CloseFd(err.read);
 
-    int status = 0;
-    while (true) {
+    while (!ended) {
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
         if (elapsedMs() > options.timeoutMs + 5000) {
