@@ -22,8 +22,8 @@ const Tool& Tool::Get() {
                 if (key == "launcher") t.launcher.push_back(value);
                 if (key == "helper") t.helper = value;
             }
-        } else if (const char* binary = std::getenv("CPMARK_BINARY"); binary != nullptr) {
-            t.binary = binary;
+        } else if (const char* path = std::getenv("CPMARK_BINARY"); path != nullptr) {
+            t.binary = path;
         }
         if (t.binary.empty()) throw std::runtime_error("set CPMARK_E2E_CONFIG or CPMARK_BINARY");
         t.binary = std::filesystem::absolute(t.binary).string();

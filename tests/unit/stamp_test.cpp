@@ -170,7 +170,7 @@ TEST(Stamp, FailureAtEachCheckIsReportedAndEndsTheRun) {
 }
 
 TEST(Stamp, FailureAfterTheWriteLeavesTheMark) {
-    for (const std::size_t failAt : {4, 5, 6}) {
+    for (const std::size_t failAt : {std::size_t{4}, std::size_t{5}, std::size_t{6}}) {
         FakePlatform os;
         os.argument1 = "t.dbf";
         const std::string before = os.table;
