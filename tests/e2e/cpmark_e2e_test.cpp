@@ -16,37 +16,6 @@
 
 namespace {
 
-const std::string Table40(40, '\x11');
-
-void ExpectExit(const ProcessResult& result, int code) {
-    EXPECT_FALSE(result.timedOut);
-    EXPECT_EQ(result.signal, 0);
-    EXPECT_EQ(result.exitCode, code);
-    EXPECT_EQ(result.err, "");
-}
-
-void ExpectSilentExit(const ProcessResult& result, int code) {
-    ExpectExit(result, code);
-    EXPECT_EQ(result.out, "");
-}
-
-// The report's two lines, with the place of the failed check.
-std::string ExpectReport(const ProcessResult& result, const std::string& message) {
-    ExpectExit(result, 1);
-    const std::regex report("Exception EInOutError in module " + std::regex_replace(Tool::Get().ModuleName(), std::regex("\\."), "\\.") +
-                            " at ([0-9A-F]{8})\\.\n" + std::regex_replace(message, std::regex("\\."), "\\.") + "\r\n");
-    std::smatch match;
-    EXPECT_TRUE(std::regex_match(result.out, match, report)) << "report: [" << result.out << "]";
-    return match.size() > 1 ? match[1].str() : "";
-}
-
-ProcessOptions In(const TempDir& dir, std::optional<std::string> stdinBytes = std::string()) {
-    ProcessOptions options;
-    options.workDir = dir.path();
-    options.stdinBytes = std::move(stdinBytes);
-    return options;
-}
-
 TEST(Stamping, OnlyByte29ChangesInATableOfThirtyBytesOrMore) {
     const std::string tables[] = {Table40, std::string(30, 'a'), SampleTable()};
     for (const std::string& before : tables) {
@@ -178,77 +147,6 @@ TEST(NameOnStandardInput, FromANonBlockingPipeThatGetsTheNameLater) {
     options.stdinNonBlockingLater = true;
     ExpectSilentExit(Tool::Get().Run({}, options), 0);
     EXPECT_EQ(ReadFile(dir / "t.dbf"), Stamped(Table40));
-}
-
-TEST(NameOnStandardInput, LongNamesAreRefusedWithBoundedMemory) {
-    TempDir dir;
-    for (const std::size_t length : {std::size_t{4096}, std::size_t{1} << 20}) {
-        ExpectSilentExit(Tool::Get().Run({}, In(dir, std::string(length, 'n') + "\n")), 2);
-    }
-    // The longest name the system takes is still tried: here a missing one.
-    ExpectSilentExit(Tool::Get().Run({}, In(dir, std::string(4095, 'n') + "\n")), 2);
-    // Twenty megabytes with no line end at all.
-    ExpectSilentExit(Tool::Get().Run({}, In(dir, std::string(20u << 20, 'n'))), 2);
-}
-
-// Names relative to a scratch directory, too long to be named from outside it.
-class LongNames {
-public:
-    explicit LongNames(const TempDir& dir) : dirFd_(open(dir.path().c_str(), O_RDONLY | O_DIRECTORY)) {}
-    ~LongNames() { close(dirFd_); }
-    LongNames(const LongNames&) = delete;
-    LongNames& operator=(const LongNames&) = delete;
-
-    // A table named by exactly `length` characters, in folders made for it.
-    std::string Make(std::size_t length, char fill) const {
-        std::string name;
-        while (length - name.size() > 200) {
-            name += std::string(199, fill) + "/";
-            mkdirat(dirFd_, name.c_str(), 0755);
-        }
-        name += std::string(length - name.size(), fill);
-        Write(name, Table40);
-        return name;
-    }
-    void Write(const std::string& name, const std::string& bytes) const {
-        const int fd = openat(dirFd_, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0) << std::strerror(errno);
-        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-        close(fd);
-    }
-    std::string Read(const std::string& name) const {
-        const int fd = openat(dirFd_, name.c_str(), O_RDONLY);
-        std::string bytes(100, '\0');
-        const ssize_t n = read(fd, bytes.data(), bytes.size());
-        close(fd);
-        bytes.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
-        return bytes;
-    }
-
-private:
-    int dirFd_;
-};
-
-TEST(Names, TheLongestNameIsStampedAndOneMoreCharacterIsRefused) {
-    // The open takes MAX_PATH - 1 characters on Windows, PATH_MAX - 1 on POSIX.
-    const std::size_t longest = Tool::Get().UnderWine() ? 259 : 4095;
-    TempDir dir;
-    const LongNames names(dir);
-    const std::string fits = names.Make(longest, 'f');
-    // Under Wine the longer name can exist, and is refused all the same; a
-    // POSIX system has no such file.
-    const std::string over = Tool::Get().UnderWine() ? names.Make(longest + 1, 'o') : std::string(longest + 1, 'o');
-    ExpectSilentExit(Tool::Get().Run({fits}, In(dir)), 0);
-    EXPECT_EQ(names.Read(fits), Stamped(Table40));
-    ExpectSilentExit(Tool::Get().Run({over}, In(dir)), 2);
-
-    names.Write(fits, Table40);
-    ExpectSilentExit(Tool::Get().Run({}, In(dir, fits + "\n")), 0);
-    EXPECT_EQ(names.Read(fits), Stamped(Table40));
-    ExpectSilentExit(Tool::Get().Run({}, In(dir, over + "\r\n")), 2);
-    if (Tool::Get().UnderWine()) {
-        EXPECT_EQ(names.Read(over), Table40);
-    }
 }
 
 TEST(OpenFailure, EndsSilentlyWithTwoAndChangesNothing) {

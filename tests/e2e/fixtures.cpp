@@ -3,9 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -130,4 +133,33 @@ std::string SampleTable() {
     records.append(" \xCC\xEE\xF1\xEA\xE2\xE0").append(14, ' ');  // "Moscow" in code page 1251
     records.append(" Kazan").append(15, ' ');
     return header + field + "\r" + records + "\x1A";
+}
+
+ProcessOptions In(const TempDir& dir, std::optional<std::string> stdinBytes) {
+    ProcessOptions options;
+    options.workDir = dir.path();
+    options.stdinBytes = std::move(stdinBytes);
+    return options;
+}
+
+void ExpectExit(const ProcessResult& result, int code) {
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.exitCode, code);
+    EXPECT_EQ(result.err, "");
+}
+
+void ExpectSilentExit(const ProcessResult& result, int code) {
+    ExpectExit(result, code);
+    EXPECT_EQ(result.out, "");
+}
+
+std::string ExpectReport(const ProcessResult& result, const std::string& message) {
+    ExpectExit(result, 1);
+    const auto literal = [](const std::string& text) { return std::regex_replace(text, std::regex("\\."), "\\."); };
+    const std::regex report("Exception EInOutError in module " + literal(Tool::Get().ModuleName()) +
+                            " at ([0-9A-F]{8})\\.\n" + literal(message) + "\r\n");
+    std::smatch match;
+    EXPECT_TRUE(std::regex_match(result.out, match, report)) << "report: [" << result.out << "]";
+    return match.size() > 1 ? match[1].str() : "";
 }

@@ -49,6 +49,21 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 
+// Options for a run in `dir`, with these bytes on standard input (nullopt:
+// standard input closed).
+ProcessOptions In(const TempDir& dir, std::optional<std::string> stdinBytes = std::string());
+
+// The run ended by itself with `code`, and wrote nothing to standard error.
+void ExpectExit(const ProcessResult& result, int code);
+// The same, and wrote nothing to standard output either.
+void ExpectSilentExit(const ProcessResult& result, int code);
+// The run ended with exit code 1 and the report carrying `message`; gives the
+// place of the failed check that the report names.
+std::string ExpectReport(const ProcessResult& result, const std::string& message);
+
+// A table of 40 bytes, none of them 0xC9.
+inline const std::string Table40(40, '\x11');
+
 // `bytes` with byte 29 set to 0xC9, zero-filled up to it when shorter.
 std::string Stamped(std::string bytes);
 

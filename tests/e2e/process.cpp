@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -102,10 +103,11 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     // Once the child has ended, what it wrote is read for a short while more:
     // a process it left behind (as Wine's services are) may hold the pipes.
     int status = 0;
+    rusage usage{};
     bool ended = false;
     long endedAtMs = 0;
     while (out.read >= 0 || err.read >= 0) {
-        if (!ended && waitpid(pid, &status, WNOHANG) == pid) {
+        if (!ended && wait4(pid, &status, WNOHANG, &usage) == pid) {
             ended = true;
             endedAtMs = elapsedMs();
         }
@@ -150,7 +152,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     CloseFd(err.read);
 
     while (!ended) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
+        const pid_t done = wait4(pid, &status, WNOHANG, &usage);
         if (done == pid) break;
         if (elapsedMs() > options.timeoutMs + 5000) {
             kill(pid, SIGKILL);
@@ -158,6 +160,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    result.peakRssKiB = usage.ru_maxrss;
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     return result;

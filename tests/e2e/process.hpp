@@ -22,6 +22,7 @@ struct ProcessResult {
     int exitCode = -1;  // -1 when ended by a signal
     int signal = 0;
     bool timedOut = false;
+    long peakRssKiB = 0;  // the child's peak resident memory
     std::string out;
     std::string err;
 };

@@ -10,7 +10,6 @@
 
 namespace {
 
-const std::string Table40(40, '\x22');
 
 std::string Hex(const std::string& bytes) {
     std::string hex;
