@@ -8,7 +8,7 @@ constexpr char CtrlZ = '\x1A';
 
 bool LineReader::Take(std::string_view read) {
     if (read.empty() || read.front() == CtrlZ) return false;
-    for (const char c : read) {
+    for (const char c : read) {  // NOLINT(readability-use-anyofallof): it collects as it looks
         if (c == LineFeed) return false;
         if (c == CarriageReturn) continue;
         if (line_.size() < keepLimit_) {

@@ -20,10 +20,10 @@ public:
     // Gives false once the line is complete and nothing more is wanted.
     bool Take(std::string_view read);
 
-    const std::string& Line() const { return line_; }
+    [[nodiscard]] const std::string& Line() const { return line_; }
 
     // True when the line had more than `keepLimit` bytes.
-    bool Truncated() const { return truncated_; }
+    [[nodiscard]] bool Truncated() const { return truncated_; }
 
 private:
     std::size_t keepLimit_;

@@ -15,7 +15,7 @@ struct Appender {
         std::copy_n(text.data(), n, out.data() + size);
         size += n;
     }
-    std::string_view Text() const { return {out.data(), size}; }
+    [[nodiscard]] std::string_view Text() const { return {out.data(), size}; }
 };
 
 }  // namespace
@@ -34,14 +34,13 @@ std::string_view IoErrorMessage(std::int32_t code, std::span<char, MessageCapaci
     Appender text{out};
     text.Add("I/O error ");
     std::array<char, 12> digits{};
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), code).ptr;
+    auto* const end = std::to_chars(digits.data(), digits.data() + digits.size(), code).ptr;
     text.Add({digits.data(), end});
     return text.Text();
 }
 
-std::string_view FormatReport(std::span<char, ReportCapacity> out, std::string_view className,
-                              std::string_view module, std::uint32_t offset,
-                              std::string_view message) {
+std::string_view FormatReport(std::span<char, ReportCapacity> out, std::string_view className, std::string_view module,
+                              std::uint32_t offset, std::string_view message) {
     std::array<char, 8> hex{};
     for (std::size_t i = hex.size(); i-- > 0; offset >>= 4) hex[i] = "0123456789ABCDEF"[offset & 0xF];
 

@@ -24,6 +24,5 @@ std::string_view IoErrorMessage(std::int32_t code, std::span<char, MessageCapaci
 // The report's first write: "Exception <class> in module <module> at
 // <offset>." LF "<message>", and a full stop after the message unless it is
 // empty or has one already. The offset is 8 upper-case hex digits.
-std::string_view FormatReport(std::span<char, ReportCapacity> out, std::string_view className,
-                              std::string_view module, std::uint32_t offset,
-                              std::string_view message);
+std::string_view FormatReport(std::span<char, ReportCapacity> out, std::string_view className, std::string_view module,
+                              std::uint32_t offset, std::string_view message);

@@ -12,7 +12,7 @@
 // (every platform speaks this one vocabulary, so messages mean the same
 // everywhere) or one of the two codes below.
 using IoResult = std::int32_t;
-inline constexpr IoResult IoShortWrite = 101;       // the write transferred fewer bytes than asked
+inline constexpr IoResult IoShortWrite = 101;        // the write transferred fewer bytes than asked
 inline constexpr IoResult IoStdinUnavailable = 104;  // standard input cannot be read from
 
 // A platform's file handle or descriptor, held by the run between open and close.

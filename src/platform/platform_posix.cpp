@@ -14,7 +14,7 @@
 #include "platform.hpp"
 
 // Set by the GNU linkers to the first byte of the program's loaded image.
-extern "C" const char __executable_start[];
+extern "C" const char __executable_start[];  // NOLINT(bugprone-reserved-identifier): the linker's name
 
 namespace {
 
@@ -23,15 +23,15 @@ static_assert(sizeof(off_t) >= 8, "positions past 2 GiB need a 64-bit off_t");
 // errno in the run's Win32 vocabulary: the one place it is translated.
 IoResult Win32Code(int error) {
     switch (error) {
-        case ENOENT: return 2;    // ERROR_FILE_NOT_FOUND
+        case ENOENT: return 2;  // ERROR_FILE_NOT_FOUND
         case ENOTDIR:
-        case ELOOP: return 3;     // ERROR_PATH_NOT_FOUND
+        case ELOOP: return 3;  // ERROR_PATH_NOT_FOUND
         case EMFILE:
-        case ENFILE: return 4;    // ERROR_TOO_MANY_OPEN_FILES
+        case ENFILE: return 4;  // ERROR_TOO_MANY_OPEN_FILES
         case EACCES:
         case EPERM:
-        case EROFS: return 5;     // ERROR_ACCESS_DENIED
-        case EBADF: return 6;     // ERROR_INVALID_HANDLE
+        case EROFS: return 5;  // ERROR_ACCESS_DENIED
+        case EBADF: return 6;  // ERROR_INVALID_HANDLE
         case ENOSPC:
         case EDQUOT: return 112;  // ERROR_DISK_FULL
         case EFBIG: return 223;   // ERROR_FILE_TOO_LARGE
@@ -169,12 +169,12 @@ private:
 Platform& StartPlatform(int argc, char** argv) {
     // A write past the file-size limit, or a report into a closed pipe, is to
     // fail like any other write rather than kill the process.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
+    (void)std::signal(SIGXFSZ, SIG_IGN);  // cannot fail for these signals
+    (void)std::signal(SIGPIPE, SIG_IGN);
     static PosixPlatform platform(argc, argv);
     return platform;
 }
 
 void ExitProcessWith(int code) {
-    std::exit(code);
+    std::exit(code);  // NOLINT(concurrency-mt-unsafe): the process has one thread
 }

@@ -52,9 +52,8 @@ public:
 
     OpenResult Open(const std::string& name) override {
         if (name.size() > MaxNameLength()) return {ERROR_FILENAME_EXCED_RANGE, 0};
-        const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return {LastError(), 0};
         if (GetFileType(file) != FILE_TYPE_DISK) {
             // Only a table is stamped: the console, NUL and pipes are never written into.
@@ -85,9 +84,7 @@ public:
         return 0;
     }
 
-    IoResult Close(FileHandle file) override {
-        return CloseHandle(Handle(file)) ? 0 : LastError();
-    }
+    IoResult Close(FileHandle file) override { return CloseHandle(Handle(file)) ? 0 : LastError(); }
 
     std::string_view ModuleName(std::span<char> out) override {
         std::array<char, MAX_PATH + 1> path{};
@@ -108,7 +105,8 @@ public:
         const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
         while (!text.empty()) {
             DWORD written = 0;
-            if (!WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written == 0) return;
+            if (!WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written == 0)
+                return;
             text.remove_prefix(written);
         }
     }

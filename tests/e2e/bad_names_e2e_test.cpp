@@ -24,7 +24,7 @@ constexpr bool Sanitized = __has_feature(address_sanitizer);
 constexpr bool Sanitized = false;
 #endif
 
-constexpr long MemoryBoundKiB = 16 * 1024;
+constexpr long MemoryBoundKiB = 16L * 1024;
 
 // Runs the program through peak_memory (built beside this test) and checks
 // its peak resident memory.
@@ -34,7 +34,7 @@ ProcessResult RunMeasured(const TempDir& dir, const std::vector<std::string>& ar
     const std::string measure = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "peak_memory";
     std::vector<std::string> argv = {measure, dir / "peak", Tool::Get().binary};
     argv.insert(argv.end(), args.begin(), args.end());
-    const ProcessResult result = RunProcess(argv, options);
+    ProcessResult result = RunProcess(argv, options);
     const long peakKiB = std::stol(ReadFile(dir / "peak"));
     EXPECT_LT(peakKiB, MemoryBoundKiB) << what;
     std::printf("%s: peak memory %ld KiB\n", what, peakKiB);
@@ -45,38 +45,33 @@ ProcessResult RunMeasured(const TempDir& dir, const std::vector<std::string>& ar
 class LongNames {
 public:
     explicit LongNames(const TempDir& dir) : dirFd_(open(dir.path().c_str(), O_RDONLY | O_DIRECTORY)) {}
-    ~LongNames() { close(dirFd_); }
-    LongNames(const LongNames&) = delete;
-    LongNames& operator=(const LongNames&) = delete;
 
     // A table named by exactly `length` characters, in folders made for it.
     std::string Make(std::size_t length, char fill) const {
         std::string name;
         while (length - name.size() > 200) {
             name += std::string(199, fill) + "/";
-            mkdirat(dirFd_, name.c_str(), 0755);
+            mkdirat(dirFd_.get(), name.c_str(), 0755);
         }
         name += std::string(length - name.size(), fill);
         Write(name, Table40);
         return name;
     }
     void Write(const std::string& name, const std::string& bytes) const {
-        const int fd = openat(dirFd_, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0) << std::strerror(errno);
-        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-        close(fd);
+        const Descriptor fd(openat(dirFd_.get(), name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+        ASSERT_GE(fd.get(), 0) << std::strerror(errno);
+        ASSERT_EQ(write(fd.get(), bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
     std::string Read(const std::string& name) const {
-        const int fd = openat(dirFd_, name.c_str(), O_RDONLY);
+        const Descriptor fd(openat(dirFd_.get(), name.c_str(), O_RDONLY));
         std::string bytes(100, '\0');
-        const ssize_t n = read(fd, bytes.data(), bytes.size());
-        close(fd);
+        const ssize_t n = read(fd.get(), bytes.data(), bytes.size());
         bytes.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
         return bytes;
     }
 
 private:
-    int dirFd_;
+    Descriptor dirFd_;
 };
 
 TEST(Names, TheLongestNameIsStampedAndOneMoreCharacterIsRefused) {

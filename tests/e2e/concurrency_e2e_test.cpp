@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -21,6 +22,7 @@ TEST(Concurrency, FortyRunsAtOnceOnOneTable) {
     WriteFile(dir / "t.dbf", before);
     std::vector<ProcessResult> results(static_cast<std::size_t>(runs));
     std::vector<std::thread> threads;
+    threads.reserve(results.size());
     for (auto& result : results) {
         threads.emplace_back([&] { result = Tool::Get().Run({"t.dbf"}, In(dir)); });
     }
@@ -43,7 +45,7 @@ TEST(Concurrency, RecordsAppendedDuringRunsAreKept) {
             const std::string record = " record " + std::to_string(i) + std::string(12 - std::to_string(i).size(), ' ');
             if (write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size())) break;
             appended += record;
-            usleep(200);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         close(fd);
     });

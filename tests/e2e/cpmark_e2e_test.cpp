@@ -57,10 +57,9 @@ TEST(Stamping, ATableOfFiveGibibytesKeepsItsSize) {
     struct stat status {};
     ASSERT_EQ(stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_size, size);
-    const int fd = open(path.c_str(), O_RDONLY);
+    const Descriptor fd(open(path.c_str(), O_RDONLY));
     char head[40];
-    ASSERT_EQ(pread(fd, head, sizeof head, 0), 40);
-    close(fd);
+    ASSERT_EQ(pread(fd.get(), head, sizeof head, 0), 40);
     EXPECT_EQ(std::string(head, 40), Stamped(Table40));
 }
 
@@ -71,11 +70,11 @@ TEST(NameOnTheCommandLine, IsUsedAsGiven) {
     };
     const Case cases[] = {
         {{"t.dbf"}, "t.dbf"},
-        {{"t.dbf", "other.dbf"}, "t.dbf"},          // further arguments are ignored
-        {{"", "t.dbf"}, "t.dbf"},                   // an empty argument is passed over
+        {{"t.dbf", "other.dbf"}, "t.dbf"},  // further arguments are ignored
+        {{"", "t.dbf"}, "t.dbf"},           // an empty argument is passed over
         {{"my table.dbf"}, "my table.dbf"},
         {{"my", "table.dbf"}, "my"},
-        {{"--help"}, "--help"},                     // no options: a name like any other
+        {{"--help"}, "--help"},  // no options: a name like any other
         // Windows drops trailing blanks from a file name; POSIX keeps them.
         {{" t.dbf "}, Tool::Get().UnderWine() ? " t.dbf" : " t.dbf "},
     };
@@ -114,9 +113,9 @@ TEST(NameOnStandardInput, OneLineIsRead) {
         {std::string("t.dbf\0other\n", 12), "t.dbf", 0},  // cut at the zero byte
         {"my table.dbf\n", "my table.dbf", 0},
         {" t.dbf \n", Tool::Get().UnderWine() ? " t.dbf" : " t.dbf ", 0},  // blanks are kept
-        {"   \n", "", 2},                                 // a name of blanks, which is missing
+        {"   \n", "", 2},                                                  // a name of blanks, which is missing
         {std::string("\0t.dbf\n", 7), "", 2},
-        {"\x1A" "t.dbf\n", "", 1},                        // Ctrl-Z first: the input ends
+        {"\x1At.dbf\n", "", 1},  // Ctrl-Z first: the input ends
         {"\n", "", 1},
         {"\r\n", "", 1},
         {"", "", 1},
@@ -176,18 +175,17 @@ TEST(OpenFailure, OnlyRegularFilesAreStamped) {
     if (Tool::Get().UnderWine()) GTEST_SKIP() << "devices and sockets are POSIX objects";
     TempDir dir;
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
-    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    const Descriptor sock(socket(AF_UNIX, SOCK_STREAM, 0));
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string sockPath = dir / "sock";
     std::strncpy(address.sun_path, sockPath.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(bind(sock.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     for (const std::string& target : {dir / "fifo", sockPath, std::string("/dev/null"), std::string("/dev/zero")}) {
         ProcessOptions options = In(dir);
         options.timeoutMs = 5000;
         ExpectSilentExit(Tool::Get().Run({target}, options), 2);
     }
-    close(sock);
 }
 
 TEST(IoFailure, AWritePastTheFileSizeLimitIsReported) {
@@ -213,10 +211,9 @@ TEST(IoFailure, AFullFileSystemIsReported) {
     WriteFile(mnt + "/t.dbf", "");
     {
         // Fill what is left.
-        const int fd = open((mnt + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);
+        const Descriptor fd(open((mnt + "/filler").c_str(), O_WRONLY | O_CREAT, 0644));
         const std::string block(4096, 'f');
-        while (write(fd, block.data(), block.size()) > 0) {}
-        close(fd);
+        for (ssize_t n = 1; n > 0;) n = write(fd.get(), block.data(), block.size());
     }
     ProcessOptions options = In(dir);
     options.workDir = mnt;
@@ -280,7 +277,8 @@ TEST(StandardStreams, TheTableNeverTakesTheDescriptorOfAStandardStream) {
         const std::string trace = dir / "trace";
         const ProcessResult result = RunProcess(
             // A sanitized build's leak check cannot run under ptrace.
-            {"env", "ASAN_OPTIONS=detect_leaks=0", "strace", "-qq", "-e", "trace=write,pwrite64", "-e", "signal=none", "-o", trace, Tool::Get().binary, "t.dbf"},
+            {"env", "ASAN_OPTIONS=detect_leaks=0", "strace", "-qq", "-e", "trace=write,pwrite64", "-e", "signal=none",
+             "-o", trace, Tool::Get().binary, "t.dbf"},
             options);
         ExpectSilentExit(result, 0);
         EXPECT_EQ(ReadFile(dir / "t.dbf"), Stamped(Table40));

@@ -49,8 +49,8 @@ ProcessResult Tool::Run(const std::vector<std::string>& args, const ProcessOptio
 
 ProcessResult Tool::RunUnprivileged(const std::vector<std::string>& args, const ProcessOptions& options) const {
     if (geteuid() != 0) return Run(args, options);
-    std::vector<std::string> argv = {"setpriv", "--inh-caps=-all",
-                                     "--bounding-set=-dac_override,-dac_read_search", "--"};
+    std::vector<std::string> argv = {"setpriv", "--inh-caps=-all", "--bounding-set=-dac_override,-dac_read_search",
+                                     "--"};
     argv.insert(argv.end(), launcher.begin(), launcher.end());
     argv.push_back(binary);
     argv.insert(argv.end(), args.begin(), args.end());
@@ -93,6 +93,10 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+Descriptor::~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -120,11 +124,11 @@ std::string Stamped(std::string bytes) {
 
 std::string SampleTable() {
     std::string header(32, '\0');
-    header[0] = '\x03';                  // dBase III, no memo
+    header[0] = '\x03';                               // dBase III, no memo
     header[1] = 126, header[2] = 12, header[3] = 11;  // last update 2026-12-11
-    header[4] = 2;                       // records
-    header[8] = 65;                      // header size: 32 + 32 + 1
-    header[10] = 21;                     // record size: deletion flag + field
+    header[4] = 2;                                    // records
+    header[8] = 65;                                   // header size: 32 + 32 + 1
+    header[10] = 21;                                  // record size: deletion flag + field
     std::string field(32, '\0');
     field.replace(0, 4, "NAME");
     field[11] = 'C';

@@ -9,12 +9,12 @@
 struct ProcessOptions {
     std::string workDir = ".";
     std::optional<std::string> stdinBytes = std::string();  // nullopt: standard input closed
-    std::optional<std::string> stdinPath;                    // opened read-only in its place
-    bool stdinNonBlockingLater = false;  // an empty non-blocking pipe that gets stdinBytes later
+    std::optional<std::string> stdinPath;                   // opened read-only in its place
+    bool stdinNonBlockingLater = false;                     // an empty non-blocking pipe that gets stdinBytes later
     bool closeStdout = false;
-    bool brokenStdout = false;          // a pipe whose reading end is already closed
-    long fileSizeLimit = -1;            // RLIMIT_FSIZE in bytes, -1 for none
-    int interruptAfterMs = -1;          // send SIGINT after this long
+    bool brokenStdout = false;  // a pipe whose reading end is already closed
+    long fileSizeLimit = -1;    // RLIMIT_FSIZE in bytes, -1 for none
+    int interruptAfterMs = -1;  // send SIGINT after this long
     int timeoutMs = 20000;
 };
 

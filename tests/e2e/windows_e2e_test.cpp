@@ -10,7 +10,6 @@
 
 namespace {
 
-
 std::string Hex(const std::string& bytes) {
     std::string hex;
     char pair[3];
@@ -39,20 +38,20 @@ TEST_F(Windows, TheRawCommandLineIsCutByItsOwnRules) {
         {"cpmark t.dbf", "", "t.dbf", 0},
         {"\"cpmark\" t.dbf", "", "t.dbf", 0},
         {"cpmark t.dbf my", "", "t.dbf", 0},
-        {"cpmark \"\" t.dbf", "", "t.dbf", 0},             // a bare pair of quotes before a name
-        {"cpmark \"\"", "t.dbf\r\n", "t.dbf", 0},          // a bare pair alone: the name is read
+        {"cpmark \"\" t.dbf", "", "t.dbf", 0},     // a bare pair of quotes before a name
+        {"cpmark \"\"", "t.dbf\r\n", "t.dbf", 0},  // a bare pair alone: the name is read
         {"cpmark \"\"", "", "", 1},
         {"cpmark \"my table.dbf\"", "", "my table.dbf", 0},
         {"cpmark my table.dbf", "", "my", 0},
-        {"cpmark \"a\"b", "", "ab", 0},                    // pieces join
+        {"cpmark \"a\"b", "", "ab", 0},  // pieces join
         {"cpmark a\"b c\"d", "", "ab cd", 0},
-        {"cpmark t\"\".dbf", "", "t.dbf", 0},             // a doubled quote is an empty stretch
-        {"cpmark\tt.dbf", "", "t.dbf", 0},                // tab and other control bytes separate
+        {"cpmark t\"\".dbf", "", "t.dbf", 0},  // a doubled quote is an empty stretch
+        {"cpmark\tt.dbf", "", "t.dbf", 0},     // tab and other control bytes separate
         {"cpmark\x01t.dbf\x1Fmy", "", "t.dbf", 0},
-        {"cpmark \"t.dbf", "", "t.dbf", 0},               // an unclosed quote runs to the end
-        {"cpmark dir\\t.dbf", "", "dir/t.dbf", 0},        // a backslash is an ordinary character
-        {"cpmark \\\"t.dbf\\\"", "", "", 2},              // no escapes: the backslashes stay in the name
-        {"cpmark 'my table.dbf'", "", "", 2},             // nor apostrophes: the name is 'my
+        {"cpmark \"t.dbf", "", "t.dbf", 0},         // an unclosed quote runs to the end
+        {"cpmark dir\\t.dbf", "", "dir/t.dbf", 0},  // a backslash is an ordinary character
+        {"cpmark \\\"t.dbf\\\"", "", "", 2},        // no escapes: the backslashes stay in the name
+        {"cpmark 'my table.dbf'", "", "", 2},       // nor apostrophes: the name is 'my
     };
     const std::string names[] = {"t.dbf", "my table.dbf", "my", "ab", "ab cd", "dir/t.dbf"};
     for (const Case& c : cases) {
@@ -62,7 +61,8 @@ TEST_F(Windows, TheRawCommandLineIsCutByItsOwnRules) {
         ProcessOptions options;
         options.workDir = dir.path();
         options.stdinBytes = c.input;
-        const ProcessResult result = Tool::Get().RunHelper({"run", WindowsPath(Tool::Get().binary), Hex(c.commandLine)}, options);
+        const ProcessResult result =
+            Tool::Get().RunHelper({"run", WindowsPath(Tool::Get().binary), Hex(c.commandLine)}, options);
         EXPECT_EQ(result.exitCode, c.exitCode) << "command line [" << c.commandLine << "]";
         EXPECT_EQ(result.out, "") << "command line [" << c.commandLine << "]";
         EXPECT_EQ(result.err, "") << "command line [" << c.commandLine << "]";
@@ -77,7 +77,8 @@ TEST_F(Windows, NoStandardInputHandleIsReported) {
     TempDir dir;
     ProcessOptions options;
     options.workDir = dir.path();
-    const ProcessResult result = Tool::Get().RunHelper({"run-no-stdin", WindowsPath(Tool::Get().binary), Hex("cpmark")}, options);
+    const ProcessResult result =
+        Tool::Get().RunHelper({"run-no-stdin", WindowsPath(Tool::Get().binary), Hex("cpmark")}, options);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(result.out.starts_with("Exception EInOutError in module cpmark.exe at ")) << result.out;

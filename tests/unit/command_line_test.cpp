@@ -46,7 +46,7 @@ TEST(CommandLine, BytesOneToThirtyTwoSeparate) {
     ExpectArgument1({
         {"cpmark\ttable.dbf", "table.dbf"},
         {"cpmark\r\ntable.dbf", "table.dbf"},
-        {"cpmark\x01table\x1F" "dbf", "table"},
+        {"cpmark\x01table\x1F.dbf", "table"},
         {"cpmark \x7F\xC0\xFF", "\x7F\xC0\xFF"},  // 127 and above are ordinary
     });
 }
@@ -100,12 +100,14 @@ TEST(CommandLine, NoEscapes) {
 TEST(CommandLine, StepsByCharacterThroughLeadBytes) {
     // 0x94 leads a character whose trail byte is a double quote or a blank:
     // stepped by character, that byte opens no stretch and separates nothing.
-    ExpectArgument1({
-        {"cpmark \x94\"x.dbf", "\x94\"x.dbf"},
-        {"cpmark \"\x94\"\"", "\x94\""},
-        {"cpmark \x94 x", "\x94 x"},
-        {"cpmark \x94", "\x94"},  // a lead byte just before the end
-    }, NextDoubleByteChar);
+    ExpectArgument1(
+        {
+            {"cpmark \x94\"x.dbf", "\x94\"x.dbf"},
+            {"cpmark \"\x94\"\"", "\x94\""},
+            {"cpmark \x94 x", "\x94 x"},
+            {"cpmark \x94", "\x94"},  // a lead byte just before the end
+        },
+        NextDoubleByteChar);
     // Stepped by byte, the same lines cut differently.
     ExpectArgument1({
         {"cpmark \x94\"x.dbf", "\x94x.dbf"},

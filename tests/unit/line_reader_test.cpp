@@ -14,8 +14,7 @@ struct Case {
 };
 
 // Feeds the reads as the run does, until the reader wants no more.
-std::pair<std::string, std::size_t> ReadLine(const std::vector<std::string>& reads,
-                                              std::size_t keepLimit = 1000) {
+std::pair<std::string, std::size_t> ReadLine(const std::vector<std::string>& reads, std::size_t keepLimit = 1000) {
     LineReader reader(keepLimit);
     std::size_t taken = 0;
     for (;;) {
@@ -46,7 +45,7 @@ TEST(LineReader, LineEnds) {
         {{"abc" + CR + LF + "def" + CR + LF}, "abc", 1},
         {{LF + "abc"}, "", 1},
         {{CR + LF}, "", 1},
-        {{"abc"}, "abc", 2},  // a last line without a line end is taken whole
+        {{"abc"}, "abc", 2},                    // a last line without a line end is taken whole
         {{"a" + CR + "b" + CR + LF}, "ab", 1},  // a lone CR is dropped
         {{"a" + CR + CR + LF}, "a", 1},
         {{"abc" + CR}, "abc", 2},  // a CR just before the end of input
@@ -84,7 +83,7 @@ TEST(LineReader, NothingIsTrimmed) {
         {{"   " + LF}, "   ", 1},
         {{"  t.dbf\t " + LF}, "  t.dbf\t ", 1},
         {{std::string("\0abc\n", 5)}, std::string("\0abc", 4), 1},
-        {{std::string("a\0\x01\x1B" "b\n", 6)}, std::string("a\0\x01\x1B" "b", 5), 1},
+        {{std::string("a\0\x01\x1B.\n", 6)}, std::string("a\0\x01\x1B.", 5), 1},
     });
 }
 

@@ -50,7 +50,6 @@ TEST(Report, Format) {
               "Exception EOutOfMemory in module cpmark at FFFFFFFF.\nOut of memory.");
     EXPECT_EQ(Report("E", "m", 0xABCDEF01, "Already ends."), "Exception E in module m at ABCDEF01.\nAlready ends.");
     EXPECT_EQ(Report("E", "m", 0, ""), "Exception E in module m at 00000000.\n");
-    EXPECT_EQ(ReportTail, "\r\n");
 }
 
 TEST(Report, ModuleNameIsCutTo260Characters) {

@@ -76,7 +76,7 @@ TEST(Stamp, NameFromStandardInput) {
 }
 
 TEST(Stamp, NoNameEndsWithOneAndPrintsNothing) {
-    const std::vector<std::vector<std::string>> inputs = {{}, {"\n"}, {"\r\n"}, {"\x1A" "t.dbf\n"}, {"\r"}};
+    const std::vector<std::vector<std::string>> inputs = {{}, {"\n"}, {"\r\n"}, {"\x1At.dbf\n"}, {"\r"}};
     for (const auto& reads : inputs) {
         FakePlatform os;
         os.stdinReads = reads;
@@ -110,7 +110,8 @@ TEST(Stamp, OverLongNameFromStandardInputIsRefusedAtTheOpen) {
     os.existingName = std::string(11, 'n');  // would be opened if the name were cut short
     os.stdinReads = {std::string(128, 'n'), std::string(128, 'n'), "nn\nt.dbf\n"};
     EXPECT_EQ(RunStamp(os), 2);
-    EXPECT_EQ(os.calls, (Calls{"ReadStdin(128)", "ReadStdin(128)", "ReadStdin(128)", "Open(" + std::string(11, 'n') + ")"}));
+    EXPECT_EQ(os.calls,
+              (Calls{"ReadStdin(128)", "ReadStdin(128)", "ReadStdin(128)", "Open(" + std::string(11, 'n') + ")"}));
 }
 
 TEST(Stamp, NameOfTheLongestLengthIsWhole) {
@@ -130,16 +131,16 @@ struct FailureCase {
 
 TEST(Stamp, FailureAtEachCheckIsReportedAndEndsTheRun) {
     const FailureCase cases[] = {
-        {"", 1, 104, "I/O error 104."},         // standard input cannot be read
+        {"", 1, 104, "I/O error 104."},  // standard input cannot be read
         {"", 1, 6, "I/O error 6."},
-        {"t.dbf", 2, 32, "I/O error 32."},      // the move to byte 29
+        {"t.dbf", 2, 32, "I/O error 32."},       // the move to byte 29
         {"t.dbf", 3, 5, "File access denied."},  // the write
         {"t.dbf", 3, 33, "I/O error 33."},       // a lock held over byte 29
         {"t.dbf", 3, 112, "I/O error 112."},
         {"t.dbf", 3, 101, "Disk full."},
-        {"t.dbf", 4, 1117, "I/O error 1117."},   // the size
-        {"t.dbf", 5, 87, "I/O error 87."},       // the move to the end
-        {"t.dbf", 6, 2, "File not found."},      // the close
+        {"t.dbf", 4, 1117, "I/O error 1117."},  // the size
+        {"t.dbf", 5, 87, "I/O error 87."},      // the move to the end
+        {"t.dbf", 6, 2, "File not found."},     // the close
     };
     std::set<std::uint32_t> sites;
     std::set<std::size_t> checks;

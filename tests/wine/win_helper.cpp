@@ -35,8 +35,7 @@ int Run(const char* program, const char* hex, bool withStdin) {
     PROCESS_INFORMATION process{};
     // The program is named apart from the command line, so that the child's
     // GetCommandLineA is the line given, byte for byte.
-    if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         std::fprintf(stderr, "win_helper: CreateProcessA failed: %lu\n", GetLastError());
         return 125;
     }
