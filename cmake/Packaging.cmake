@@ -1,0 +1,27 @@
+# Installation and packages: a .deb for Linux, a zip for the Windows program.
+if(WIN32)
+  # The zip holds the program with its README and license, side by side.
+  install(TARGETS cpmark RUNTIME DESTINATION .)
+  install(FILES README.md LICENSE DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME "cpmark-${PROJECT_VERSION}-win32")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  include(GNUInstallDirs)
+  install(TARGETS cpmark RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES docs/cpmark.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # cpmark_<version>_<arch>.deb
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The cpmark developers <cpmark@localhost>")
+  # Statically linked: it depends on nothing.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
+endif()
+set(CPACK_PACKAGE_NAME cpmark)
+set(CPACK_PACKAGE_VENDOR "The cpmark developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Marks a dBase table (.dbf) as holding code page 1251 (Cyrillic) text")
+set(CPACK_PACKAGE_DESCRIPTION "cpmark writes the byte 0xC9 at offset 29 of a dBase table, the language-driver mark that readers of .dbf files, such as shapefile attribute tables, use to decode the table's text as Windows code page 1251.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
