@@ -39,6 +39,13 @@ std::string_view IoErrorMessage(std::int32_t code, std::span<char, MessageCapaci
     return text.Text();
 }
 
+std::string_view BaseName(std::string_view path, std::string_view separators, std::span<char> out) {
+    path.remove_prefix(path.find_last_of(separators) + 1);  // npos + 1 is 0: no directory
+    Appender name{out};
+    name.Add(path);
+    return name.Text();
+}
+
 std::string_view FormatReport(std::span<char, ReportCapacity> out, std::string_view className, std::string_view module,
                               std::uint32_t offset, std::string_view message) {
     std::array<char, 8> hex{};

@@ -21,6 +21,10 @@ inline constexpr std::string_view ReportTail = "\r\n";
 // of the fixed texts.
 std::string_view IoErrorMessage(std::int32_t code, std::span<char, MessageCapacity> out);
 
+// The file name at the end of `path`, after the last of `separators`, copied
+// into `out` (and cut to fit it).
+std::string_view BaseName(std::string_view path, std::string_view separators, std::span<char> out);
+
 // The report's first write: "Exception <class> in module <module> at
 // <offset>." LF "<message>", and a full stop after the message unless it is
 // empty or has one already. The offset is 8 upper-case hex digits.

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -12,6 +11,7 @@
 #include <cstdlib>
 
 #include "platform.hpp"
+#include "report.hpp"
 
 // Set by the GNU linkers to the first byte of the program's loaded image.
 extern "C" const char __executable_start[];  // NOLINT(bugprone-reserved-identifier): the linker's name
@@ -131,16 +131,13 @@ public:
     std::string_view ModuleName(std::span<char> out) override {
         std::array<char, PATH_MAX> path{};
         const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-        std::string_view name;
+        std::string_view program;
         if (n > 0) {
-            name = {path.data(), static_cast<std::size_t>(n)};
+            program = {path.data(), static_cast<std::size_t>(n)};
         } else if (argc_ > 0 && argv_[0] != nullptr) {
-            name = argv_[0];
+            program = argv_[0];
         }
-        name.remove_prefix(name.rfind('/') + 1);  // npos + 1 is 0: no directory
-        const std::size_t size = std::min(name.size(), out.size());
-        std::copy_n(name.data(), size, out.data());
-        return {out.data(), size};
+        return BaseName(program, "/", out);
     }
 
     std::uint32_t ImageOffset(const void* address) override {
@@ -149,6 +146,9 @@ public:
     }
 
     void WriteStdout(std::string_view text) override {
+        // A report into a closed pipe fails like any other write rather than
+        // killing the process: the exit code is 1 either way.
+        (void)std::signal(SIGPIPE, SIG_IGN);  // cannot fail for this signal
         while (!text.empty()) {
             const ssize_t n = write(STDOUT_FILENO, text.data(), text.size());
             if (n < 0 && errno == EINTR) continue;
@@ -167,10 +167,9 @@ private:
 }  // namespace
 
 Platform& StartPlatform(int argc, char** argv) {
-    // A write past the file-size limit, or a report into a closed pipe, is to
-    // fail like any other write rather than kill the process.
-    (void)std::signal(SIGXFSZ, SIG_IGN);  // cannot fail for these signals
-    (void)std::signal(SIGPIPE, SIG_IGN);
+    // A write past the file-size limit fails like any other write rather
+    // than killing the process.
+    (void)std::signal(SIGXFSZ, SIG_IGN);  // cannot fail for this signal
     static PosixPlatform platform(argc, argv);
     return platform;
 }

@@ -8,6 +8,7 @@
 
 #include "command_line.hpp"
 #include "platform.hpp"
+#include "report.hpp"
 
 // Set by the linker to the start of the program's loaded image.
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -89,11 +90,7 @@ public:
     std::string_view ModuleName(std::span<char> out) override {
         std::array<char, MAX_PATH + 1> path{};
         const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        std::string_view name(path.data(), std::min<std::size_t>(length, path.size()));
-        name.remove_prefix(name.find_last_of("\\/:") + 1);  // npos + 1 is 0: no directory
-        const std::size_t size = std::min(name.size(), out.size());
-        std::copy_n(name.data(), size, out.data());
-        return {out.data(), size};
+        return BaseName({path.data(), std::min<std::size_t>(length, path.size())}, "\\/:", out);
     }
 
     std::uint32_t ImageOffset(const void* address) override {

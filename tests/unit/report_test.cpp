@@ -52,6 +52,26 @@ TEST(Report, Format) {
     EXPECT_EQ(Report("E", "m", 0, ""), "Exception E in module m at 00000000.\n");
 }
 
+TEST(Report, BaseNameDropsTheDirectory) {
+    const struct {
+        std::string_view path, separators, name;
+    } cases[] = {
+        {"/usr/bin/cpmark", "/", "cpmark"},
+        {"cpmark", "/", "cpmark"},
+        {"", "/", ""},
+        {"/usr/bin/", "/", ""},
+        {"Z:\\work\\cpmark.exe", "\\/:", "cpmark.exe"},
+        {"C:cpmark.exe", "\\/:", "cpmark.exe"},
+        {"a\\b", "/", "a\\b"},  // a backslash is no separator on POSIX
+    };
+    for (const auto& c : cases) {
+        std::array<char, 16> out{};
+        EXPECT_EQ(BaseName(c.path, c.separators, out), c.name) << c.path;
+    }
+    std::array<char, 4> small{};
+    EXPECT_EQ(BaseName("/bin/cpmark", "/", small), "cpma");
+}
+
 TEST(Report, ModuleNameIsCutTo260Characters) {
     const std::string module(300, 'm');
     EXPECT_EQ(Report("EInOutError", module, 1, "Disk full"),
